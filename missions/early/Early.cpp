@@ -1,0 +1,101 @@
+#include "Early.h"
+
+namespace early {
+
+SettingsRow Settings(int playerRaces) { return {3, 767, playerRaces, 127, 7, 0, 0x7fff, 9999, 9999, 0, 510}; }
+
+void CreateTable(Team* team, std::span<const Unit> units) {
+    if (team == nullptr) return;
+    for (const Unit& unit : units) team->CreateUnit(unit.classCode, unit.marker, 0, 0, -1, -1, 0);
+}
+
+void NameTable(Team* team, std::span<const Unit> units) {
+    if (team == nullptr) return;
+    std::size_t i = 0;
+    for (Ship* ship = team->First(); ship != nullptr && i < units.size(); ship = team->Next(), ++i) {
+        if (units[i].level >= 0) ship->SetLevel(units[i].level);
+        if (units[i].nameText >= 0) ship->SetName(units[i].nameText);
+    }
+}
+
+void RunTimerStep(BattleState& battle, std::span<const TimerStep> steps, bool repeatLast, int& step) {
+    if (steps.empty() || step < 0) return;
+    const bool last = step >= static_cast<int>(steps.size()) - 1;
+    if (step >= static_cast<int>(steps.size())) {
+        if (!repeatLast) return;
+        step = static_cast<int>(steps.size()) - 1;
+    }
+    const TimerStep& s = steps[static_cast<std::size_t>(step)];
+    battle.ShowMessage(s.text, MSG_SHORT, nullptr);
+    if (s.sound != 0 && s.soundFirst) battle.PlaySound(s.sound);
+    battle.SetTimer(kStoryTimer, s.restart);
+    if (s.sound != 0 && !s.soundFirst) battle.PlaySound(s.sound);
+    if (!(last && repeatLast)) ++step;
+}
+
+void EarlyMission::FillSettings(MissionSettings& settings) {
+    Settings(pattern_.playerRaces).Fill(settings, TitleCStr());
+}
+
+int EarlyMission::SetupBattle(MissionSetup& /*setup*/) {
+    battle.SetRelation(playerTeam, GetEnemyTeam(), 6, 3, 1.0f, false);
+    battle.SetRelation(GetEnemyTeam(), playerTeam, 6, 3, 1.0f, false);
+    return 1;
+}
+
+void EarlyMission::CreateUnits(int /*wave*/) {
+    CreateTable(PlayerTeam(), pattern_.playerUnits);
+    CreateTable(GetTeam(GetEnemyTeam()), pattern_.enemyUnits);
+}
+
+void EarlyMission::ConfigureUnits() {
+    if (Team* player = PlayerTeam()) {
+        if (Ship* flagship = player->First(); flagship != nullptr && !pattern_.playerUnits.empty()) {
+            const Unit& unit = pattern_.playerUnits.front();
+            flagship->TakeCommand();
+            flagship->SetLevel(unit.level);
+            flagship->SetName(unit.nameText);
+            for (const Officer& officer : kOfficers) {
+                flagship->SetOfficerName(officer.slot, officer.nameText);
+                flagship->SetOfficerLevel(officer.slot, kOfficerLevel);
+            }
+            for (const Stock& stock : pattern_.flagshipStores) flagship->SetStock(stock.group, stock.item, stock.count);
+            // The escorts follow the flagship in the walk.
+            std::size_t i = 1;
+            for (Ship* ship = player->Next(); ship != nullptr && i < pattern_.playerUnits.size();
+                 ship = player->Next(), ++i) {
+                ship->SetLevel(pattern_.playerUnits[i].level);
+                ship->SetName(pattern_.playerUnits[i].nameText);
+            }
+        }
+    }
+    NameTable(GetTeam(GetEnemyTeam()), pattern_.enemyUnits);
+    battle.ShowMessage(kStartText, MSG_SHORT, nullptr);
+    battle.SetTimer(kStoryTimer, kFirstTimer);
+}
+
+int EarlyMission::HandleEvent(Ship* unit, int code) {
+    switch (code) {
+        case EV_TIMER:
+            RunTimerStep(battle, pattern_.timerSteps, pattern_.repeatLastStep, timerStep_);
+            break;
+        case EV_TEAM_LEFT:
+            disengaged_ = true;
+            return RESULT_OPPONENT_OTHER;
+        case EV_ARRIVED:
+            if (pattern_.arrivalText >= 0 && unit != nullptr && unit->GetMoveValue() == 80.0f)
+                battle.ShowMessage(pattern_.arrivalText, MSG_SHORT, nullptr);
+            break;
+        default:
+            break;
+    }
+    return CheckOutcome();
+}
+
+int EarlyMission::RateOutcome() { return BattleState::RatioLevel(0, 0); }
+
+void EarlyMission::ApplyOutcome(int /*level*/) {
+    battle.AddEndMessage(disengaged_ ? pattern_.disengagedText : pattern_.victoryText);
+}
+
+}  // namespace early
