@@ -26,6 +26,9 @@ int MissionScript::Dispatch(const HostEvent& event) {
     BattleState& battle = mission.battle;
     const int code = event.code;
 
+    // An event carries exactly one code bit; anything else is malformed.
+    if (code == 0 || (code & (code - 1)) != 0) return 0;
+
     // 1. The unit the event is about, if any; events about units this
     // plug-in does not hold are dropped.
     Ship* unit = nullptr;
