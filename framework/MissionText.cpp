@@ -7,6 +7,8 @@ MissionText::MissionText(std::initializer_list<const char*> texts)
 }
 
 tString& MissionText::operator[](int i) {
+    static tString none;
+    if (count_ == 0) return none;
     if (i < 0 || i >= count_) i = 0;
     return texts_[static_cast<std::size_t>(i)];
 }

@@ -12,7 +12,8 @@ public:
     MissionText(std::initializer_list<const char*> texts);
 
     int Count() const { return count_; }
-    // Text i; an index outside the table gives the title, text 0.
+    // Text i; an index outside the table gives the title, text 0 (an
+    // empty text for a table without any).
     tString& operator[](int i);
 
 private:
