@@ -9,10 +9,11 @@ void CreateTable(Team* team, std::span<const Unit> units) {
     for (const Unit& unit : units) team->CreateUnit(unit.classCode, unit.marker, 0, 0, -1, -1, 0);
 }
 
-void NameTable(Team* team, std::span<const Unit> units) {
+void NameTable(Team* team, std::span<const Unit> units, int from) {
     if (team == nullptr) return;
-    std::size_t i = 0;
-    for (Ship* ship = team->First(); ship != nullptr && i < units.size(); ship = team->Next(), ++i) {
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        Ship* ship = team->At(from + static_cast<int>(i));
+        if (ship == nullptr) return;
         if (units[i].level >= 0) ship->SetLevel(units[i].level);
         if (units[i].nameText >= 0) ship->SetName(units[i].nameText);
     }
@@ -49,25 +50,18 @@ void EarlyMission::CreateUnits(int /*wave*/) {
 }
 
 void EarlyMission::ConfigureUnits() {
-    if (Team* player = PlayerTeam()) {
-        if (Ship* flagship = player->First(); flagship != nullptr && !pattern_.playerUnits.empty()) {
-            const Unit& unit = pattern_.playerUnits.front();
-            flagship->TakeCommand();
-            flagship->SetLevel(unit.level);
-            flagship->SetName(unit.nameText);
-            for (const Officer& officer : kOfficers) {
-                flagship->SetOfficerName(officer.slot, officer.nameText);
-                flagship->SetOfficerLevel(officer.slot, kOfficerLevel);
-            }
-            for (const Stock& stock : pattern_.flagshipStores) flagship->SetStock(stock.group, stock.item, stock.count);
-            // The escorts follow the flagship in the walk.
-            std::size_t i = 1;
-            for (Ship* ship = player->Next(); ship != nullptr && i < pattern_.playerUnits.size();
-                 ship = player->Next(), ++i) {
-                ship->SetLevel(pattern_.playerUnits[i].level);
-                ship->SetName(pattern_.playerUnits[i].nameText);
-            }
+    // The flagship: command, level and name, officers, stores; then its
+    // escorts in the walk.
+    Team* player = PlayerTeam();
+    if (Ship* flagship = player != nullptr ? player->At(0) : nullptr; flagship && !pattern_.playerUnits.empty()) {
+        flagship->TakeCommand();
+        NameTable(player, pattern_.playerUnits.first(1));
+        for (const Officer& officer : kOfficers) {
+            flagship->SetOfficerName(officer.slot, officer.nameText);
+            flagship->SetOfficerLevel(officer.slot, kOfficerLevel);
         }
+        for (const Stock& stock : pattern_.flagshipStores) flagship->SetStock(stock.group, stock.item, stock.count);
+        NameTable(player, pattern_.playerUnits.subspan(1), 1);
     }
     NameTable(GetTeam(GetEnemyTeam()), pattern_.enemyUnits);
     battle.ShowMessage(kStartText, MSG_SHORT, nullptr);

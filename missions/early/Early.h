@@ -38,9 +38,10 @@ struct Stock {
 // Creates the table's units on the team, in order, each by its marker.
 void CreateTable(Team* team, std::span<const Unit> units);
 
-// The naming walk: the i-th unit of the team that exists gets entry i's
-// level and name, so names shift onto the next unit when one is missing.
-void NameTable(Team* team, std::span<const Unit> units);
+// The naming walk: the i-th unit of the team that exists, counted from
+// position `from`, gets entry i's level and name, so names shift onto the
+// next unit when one is missing.
+void NameTable(Team* team, std::span<const Unit> units, int from = 0);
 
 // One step of a timed message cycle on timer 13: show a text (kind 1, no
 // unit), restart the timer, and play a sound (0: none) before or after.
