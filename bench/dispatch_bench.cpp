@@ -39,6 +39,22 @@ void BM_OnEventTimer(benchmark::State& state) {
 }
 BENCHMARK(BM_OnEventTimer);
 
+// The same timer event with callbacks that do nothing: the plug-in's own
+// share of the cost, without the stand-in host's recording.
+void BM_OnEventTimerBareHost(benchmark::State& state) {
+    host::Battle battle(kPlugin);
+    battle.Setup();
+    for (int i = 0; i < 10; ++i) battle.Timer();
+    host::slot::SetRequestFn(battle.script(), [](host::RawRequest*) {});
+    host::slot::SetMessageFn(battle.script(), [](TStringLayout*, int, HostHandle) {});
+    HostEvent event{};
+    event.code = EV_TIMER;
+    event.unit = 13;
+    event.team = NO_UNIT_TEAM;
+    for (auto _ : state) benchmark::DoNotOptimize(host::slot::OnEvent(battle.script(), &event));
+}
+BENCHMARK(BM_OnEventTimerBareHost);
+
 // Initialize, placement of the twelve units and OnUnitCreated for each,
 // the last one running the mission's configuration. Loading a fresh copy
 // of the plug-in is not counted.
