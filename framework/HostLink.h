@@ -31,8 +31,12 @@ struct HostLink {
     int mapCursor = 0;                // shared by the host's reader and the framework
     int mapIndex = 0;                 // the chosen map
 
-    void Request(HostRequest& request) const {
-        if (requestFn != nullptr) requestFn(&request);
+    // False when the host has no request callback: nothing was sent and a
+    // query answers 0.
+    bool Request(HostRequest& request) const {
+        if (requestFn == nullptr) return false;
+        requestFn(&request);
+        return true;
     }
     // False when the host has no create-unit callback: nothing is created.
     bool CreateUnit(UnitSpec& spec) const {

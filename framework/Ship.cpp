@@ -130,7 +130,7 @@ int Ship::SetStock(int group, int item, int count) {
     request.first = group;
     request.second = item;
     request.third = count;
-    Link().Request(request);
+    if (!Link().Request(request)) return 0;
     return static_cast<int>(request.third);
 }
 
@@ -139,22 +139,24 @@ float Ship::RangeTo(const Ship* other) const {
     HostRequest request = UnitRequest(REQ_QUERY);
     request.first = 512;
     request.second = static_cast<std::int32_t>(other->handle_);
-    if (Link().requestFn == nullptr) return 0.0f;
-    Link().Request(request);
+    if (!Link().Request(request)) return 0.0f;
     return request.value;
 }
 
 float Ship::GetCondition() const {
     HostRequest request = UnitRequest(REQ_GET_CONDITION);
     request.value = 100.0f;
-    if (Link().requestFn == nullptr) return 0.0f;
-    Link().Request(request);
+    if (!Link().Request(request)) return 0.0f;
     return request.value;
 }
 
 void Ship::GetPosition(int& column, int& row) const {
     HostRequest request = UnitRequest(REQ_GET_POSITION);
-    Link().Request(request);
+    if (!Link().Request(request)) {
+        column = 0;
+        row = 0;
+        return;
+    }
     column = request.column + 1;
     row = request.row + 1;
 }
