@@ -177,7 +177,17 @@ const std::string& CheckNoBattle(const std::string& path, const Battle* current)
 
 }  // namespace
 
-Battle::Battle(const std::string& scriptPath) : plugin_(CheckNoBattle(scriptPath, current_)) {
+Battle::Battle(const std::string& scriptPath)
+    : ownedPlugin_(std::make_unique<Plugin>(CheckNoBattle(scriptPath, current_))), plugin_(ownedPlugin_.get()) {
+    setup_.list1[0] = SETUP_LIST12_END;
+    setup_.list2[0] = SETUP_LIST12_END;
+    setup_.list3[0] = SETUP_LIST3_END;
+    setup_.mapOverride = -1;
+    current_ = this;
+}
+
+Battle::Battle(Plugin& plugin) : plugin_(&plugin) {
+    CheckNoBattle(plugin.path(), current_);
     setup_.list1[0] = SETUP_LIST12_END;
     setup_.list2[0] = SETUP_LIST12_END;
     setup_.list3[0] = SETUP_LIST3_END;
@@ -280,12 +290,10 @@ void Battle::HandleRequest(RawRequest& raw) {
         case REQ_QUERY: {
             const auto it = ranges_.find({raw.unit, static_cast<HostHandle>(raw.second)});
             raw.value = it != ranges_.end() ? it->second : range_;
-            r.answerValue = raw.value;
             break;
         }
         case REQ_GET_DIFFICULTY:
             raw.third = difficulty_;
-            r.answerInt = raw.third;
             break;
         case REQ_GET_POSITION: {
             std::pair<int, int> cell{1, 1};
@@ -296,25 +304,29 @@ void Battle::HandleRequest(RawRequest& raw) {
             }
             raw.column = cell.first - 1;
             raw.row = cell.second - 1;
-            r.answerCell = std::make_pair(raw.column, raw.row);
             break;
         }
         case REQ_ASK:
             raw.first = askAnswer_;
-            r.answerInt = raw.first;
             break;
         case REQ_GET_CONDITION: {
             const auto it = conditions_.find(raw.unit);
             raw.value = it != conditions_.end() ? it->second : 0.0f;
-            r.answerValue = raw.value;
             break;
         }
         case REQ_SET_STOCK:
             if (stockAnswer_) raw.third = *stockAnswer_;
-            r.answerInt = raw.third;
             break;
         default:
             break;
+    }
+    if (requestHook_) requestHook_(raw);
+    switch (raw.code) {
+        case REQ_QUERY: case REQ_GET_CONDITION: r.answerValue = raw.value; break;
+        case REQ_GET_DIFFICULTY: case REQ_SET_STOCK: r.answerInt = raw.third; break;
+        case REQ_ASK: r.answerInt = raw.first; break;
+        case REQ_GET_POSITION: r.answerCell = std::make_pair(raw.column, raw.row); break;
+        default: break;
     }
     requests_.push_back(std::move(r));
     log_.push_back({LogKind::Request, requests_.size() - 1});
@@ -374,10 +386,11 @@ void Battle::HandleCreateUnit(UnitSpec& spec) {
         record->points = spec.points;
     } else {
         const auto it = points_.find(record->chosenClass);
-        spec.points = it != points_.end() ? it->second : 100;
-        spec.hostId = nextHostId_++;
-        record->points = spec.points;
-        record->hostId = spec.hostId;
+        record->points = it != points_.end() ? it->second : 100;
+        record->hostId = nextHostId_++;
+        if (creationHook_) creationHook_(spec, *record);
+        spec.points = record->points;
+        spec.hostId = record->hostId;
     }
     std::size_t index = 0;
     while (&units_[index] != record) ++index;  // a deque is not contiguous: find the index
@@ -457,12 +470,30 @@ void Battle::Register(UnitRecord& unit) {
     EndCall(call, done);
 }
 
+namespace {
+
+bool NeedsPlacing(const UnitRecord& u) { return u.created && !u.adopt && !u.refused && !u.placed; }
+
+}  // namespace
+
+bool Battle::HasUnplacedUnits() const {
+    for (std::size_t i = placedUpTo_; i < units_.size(); ++i) {
+        if (NeedsPlacing(units_[i])) return true;
+    }
+    return false;
+}
+
 void Battle::PlaceUnits() {
-    const Grid grid = mapName_.empty() ? Grid{} : FindGrid(ReadMap(script()), mapName_);
+    if (!HasUnplacedUnits()) return;
+    if (!grid_ || gridName_ != mapName_) {
+        grid_ = mapName_.empty() ? Grid{} : FindGrid(ReadMap(script()), mapName_);
+        gridName_ = mapName_;
+    }
+    const Grid& grid = *grid_;
     // Units created while reporting (by ConfigureUnits, say) are placed too.
-    for (std::size_t i = 0; i < units_.size(); ++i) {
+    for (std::size_t i = placedUpTo_; i < units_.size(); ++i) {
         UnitRecord& u = units_[i];
-        if (!u.created || u.adopt || u.refused || u.placed) continue;
+        if (!NeedsPlacing(u)) continue;
         if (u.marker > 0) {
             std::optional<std::pair<int, int>> cell, cell2;
             if (const auto c = MarkerChar(u.marker)) cell = FindCell(grid, *c);
@@ -486,6 +517,7 @@ void Battle::PlaceUnits() {
         Register(u);
         RethrowPending();
     }
+    placedUpTo_ = units_.size();
 }
 
 HostHandle Battle::AddHostUnit(int team, int unitId, int column, int row) {

@@ -20,6 +20,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <random>
 #include <stdexcept>
@@ -200,16 +201,28 @@ struct InstallSet {
 class Battle {
 public:
     using RefusePredicate = std::function<bool(const UnitSpec& spec, int nth)>;
+    // Sees every request after the host's own answer is written into it
+    // and before that answer is recorded: it may overwrite the answer. It
+    // runs inside the plug-in's call, so it must not call the plug-in.
+    using RequestHook = std::function<void(RawRequest& request)>;
+    // Sees every accepted creation after the host's answer (class chosen,
+    // points, host id); it may change the record's chosenClass and points,
+    // and the points go back to the plug-in.
+    using CreationHook = std::function<void(const UnitSpec& spec, UnitRecord& unit)>;
 
     // Loads the plug-in (see Plugin). Throws LoadError, or std::logic_error
     // when another Battle is alive.
     explicit Battle(const std::string& scriptPath);
+    // Plays an already loaded plug-in, which must outlive the Battle and
+    // must not have been initialized (one load serves one battle). Throws
+    // std::logic_error when another Battle is alive.
+    explicit Battle(Plugin& plugin);
     ~Battle();
     Battle(const Battle&) = delete;
     Battle& operator=(const Battle&) = delete;
 
-    Script* script() const { return plugin_.script(); }
-    const Plugin& plugin() const { return plugin_; }
+    Script* script() const { return plugin_->script(); }
+    const Plugin& plugin() const { return *plugin_; }
 
     // ---- Configuration (before running) --------------------------------
 
@@ -255,6 +268,9 @@ public:
 
     InstallSet& install() { return install_; }
 
+    void SetRequestHook(RequestHook hook) { requestHook_ = std::move(hook); }
+    void SetCreationHook(CreationHook hook) { creationHook_ = std::move(hook); }
+
     // ---- Operations ------------------------------------------------------
 
     int GetVersion();
@@ -271,8 +287,11 @@ public:
     // stands on the marker's cell of the map named in setup().mapName
     // (character 70 + m, second cell 102 + m; a missing marker gives cell
     // 1, 1, a missing second cell the first cell); a unit without a marker
-    // on the record's cells plus 1. Handles run 1001, 1002, ...
+    // on the record's cells plus 1. Handles run 1001, 1002, ... The map is
+    // read once, at the first placement that needs it.
     void PlaceUnits();
+    // Created and accepted units not placed yet.
+    bool HasUnplacedUnits() const;
     void Setup() { Initialize(); PlaceUnits(); }
     // Reports a unit the plug-in never asked for (placed at the given cell,
     // counted from 1); the plug-in adopts it through the create-unit
@@ -360,7 +379,8 @@ private:
 
     static Battle* current_;
 
-    Plugin plugin_;
+    std::unique_ptr<Plugin> ownedPlugin_;
+    Plugin* plugin_;
     MissionSetup setup_{};
     std::deque<std::string> setupClassCodes_;
     InstallSet install_;
@@ -376,6 +396,11 @@ private:
     std::map<std::string, int> points_;
     int nextHostId_ = 1;
     RefusePredicate refuse_;
+    RequestHook requestHook_;
+    CreationHook creationHook_;
+    std::optional<Grid> grid_;     // the map named gridName_, read at the first placement
+    std::string gridName_;
+    std::size_t placedUpTo_ = 0;   // units_ before this index are all settled
     int createCalls_ = 0;
     HostHandle nextHandle_ = 1001;
 
