@@ -132,8 +132,10 @@ Plugin::Plugin(const std::string& path) : path_(path) {
     const char* openError = library_ == nullptr ? ::dlerror() : nullptr;
     ::unlink(copy.c_str());
     if (library_ == nullptr) {
-        throw LoadError("cannot load plug-in '" + path + "': " +
-                        (openError != nullptr ? openError : "unknown error"));
+        // The loader names the private copy; the user knows the file.
+        std::string reason = openError != nullptr ? openError : "unknown error";
+        if (const auto at = reason.find(copy + ": "); at != std::string::npos) reason.erase(at, copy.size() + 2);
+        throw LoadError("cannot load plug-in '" + path + "': " + reason);
     }
     try {
         ::dlerror();
