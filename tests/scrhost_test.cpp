@@ -217,6 +217,31 @@ TEST(ScrhostPlay, JsonLinesParse) {
     EXPECT_EQ(ends, 1);
 }
 
+// The host reports a unit's event only when the unit watches its code:
+// Dorran1's units watch 1, 2, 4 and 0x40000, and a capture is watched
+// again after it is reported.
+TEST(ScrhostPlay, ReportsOnlyWatchedEvents) {
+    const std::string path = WriteTemp("watched.events",
+                                       "10 hit 6:0 25\n11 scan 0:0 1\n12 probe 0:0\n"
+                                       "13 disable 6:1\n"
+                                       "15 capture 6:2 0\n16 capture 6:2 6\n17 destroy 6:3\n");
+    const Outcome r = Scrhost({"play", kDorran1, "--events", path, "--max-time", "20", "--json"});
+    std::remove(path.c_str());
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::vector<std::pair<std::string, bool>> reported;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+        const nlohmann::json f = nlohmann::json::parse(line);
+        if (f.contains("reported") && f["t"].get<int>() >= 10 && f["t"].get<int>() <= 17)
+            reported.emplace_back(f["event"].get<std::string>(), f["reported"].get<bool>());
+    }
+    const std::vector<std::pair<std::string, bool>> expected = {
+        {"EV_HIT", false},     {"EV_SCAN", false},     {"EV_PROBE", false},
+        {"EV_DISABLED", true}, {"EV_CAPTURED", true},  {"EV_CAPTURED", true}, {"EV_DESTROYED", true},
+    };
+    EXPECT_EQ(reported, expected) << r.out;
+}
+
 TEST(ScrhostPlay, PlugInCrashIsReportedWithTheSeed) {
     const Outcome r = Scrhost({"play", kTestDir + "/Crasher.scr", "--seed", "4"});
     EXPECT_EQ(r.code, 3);
