@@ -277,7 +277,7 @@ struct BasicMissionSettings {
 template <class Str>
 struct BasicCallbacks {
     using RequestFn = void (*)(BasicHostRequest<Str>* request);
-    using CreateUnitFn = void (*)(UnitSpec* spec);
+    using CreateUnitFn = void (*)(UnitSpec* creation);
     using MessageFn = void (*)(Str* text, int kind, HostHandle unit);
     using RandomFn = int (*)(int low, int high);
 };

@@ -39,9 +39,9 @@ struct HostLink {
         return true;
     }
     // False when the host has no create-unit callback: nothing is created.
-    bool CreateUnit(UnitSpec& spec) const {
+    bool CreateUnit(UnitSpec& creation) const {
         if (createUnitFn == nullptr) return false;
-        createUnitFn(&spec);
+        createUnitFn(&creation);
         return true;
     }
     void Message(tString& text, int kind, HostHandle unit) const {

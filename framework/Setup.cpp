@@ -96,14 +96,14 @@ void MissionScript::PlaceSetupUnits(MissionSetup& setup) {
         unit.team = mission.playerTeam;
         if (!mission.AcceptSetupUnit(unit)) continue;
 
-        UnitSpec spec{};
-        spec.classCode = unit.classCode;
-        spec.extra = 0;
-        spec.group = -1;
-        spec.setupIndex = j;
+        UnitSpec creation{};
+        creation.classCode = unit.classCode;
+        creation.extra = 0;
+        creation.group = -1;
+        creation.setupIndex = j;
         if (unit.marker > 0) {
             ++k;
-            if (team != nullptr) team->CreateUnitAt(spec, unit.marker, unit.column, unit.row, unit.column2, unit.row2);
+            if (team != nullptr) team->CreateUnitAt(creation, unit.marker, unit.column, unit.row, unit.column2, unit.row2);
             continue;
         }
         const bool byCell = (unit.marker & kMarkerByCell) != 0;
@@ -119,7 +119,7 @@ void MissionScript::PlaceSetupUnits(MissionSetup& setup) {
         if (byCell && setup.placementMode == PLACEMENT_MODE_SLOTS) unit.row += FanOffset(k);
         if (j == 1) unit.column -= 1;
         if (j == 2) unit.column += 1;
-        if (team != nullptr) team->CreateUnitAt(spec, 0, unit.column, unit.row, unit.column2, unit.row2);
+        if (team != nullptr) team->CreateUnitAt(creation, 0, unit.column, unit.row, unit.column2, unit.row2);
     }
 }
 
@@ -130,18 +130,18 @@ bool MissionScript::BindUnit(int teamIndex, int unitId, HostHandle handle) {
 
     Ship* ship = team->FindByUnitId(unitId);
     if (ship == nullptr) {
-        UnitSpec spec{};
-        spec.classCode = nullptr;
-        spec.group = -1;
-        spec.marker = 0;
-        spec.column = spec.row = spec.column2 = spec.row2 = -1;
-        spec.extra = 0;
-        spec.team = teamIndex;
-        spec.unitId = unitId;
-        spec.setupIndex = handle;
-        spec.adopt = 1;
-        spec.race = team->GetRace();
-        if (!team->AddUnit(spec)) return setupDone;
+        UnitSpec creation{};
+        creation.classCode = nullptr;
+        creation.group = -1;
+        creation.marker = 0;
+        creation.column = creation.row = creation.column2 = creation.row2 = -1;
+        creation.extra = 0;
+        creation.team = teamIndex;
+        creation.unitId = unitId;
+        creation.setupIndex = handle;
+        creation.adopt = 1;
+        creation.race = team->GetRace();
+        if (!team->AddUnit(creation)) return setupDone;
         ship = team->FindByUnitId(unitId);
         if (ship == nullptr) return setupDone;
     }

@@ -1,18 +1,18 @@
 #include "MissionHooks.h"
 #include "Team.h"
 
-Ship::Ship(const UnitSpec& spec, int team, int race)
+Ship::Ship(const UnitSpec& creation, int team, int race)
     : team_(team),
       homeTeam_(team),
       race_(race),
-      hostId_(spec.hostId),
-      marker_(spec.marker),
-      column_(spec.column),
-      row_(spec.row),
-      column2_(spec.column2),
-      row2_(spec.row2),
-      pointValue_(spec.points),
-      unitId_(spec.unitId) {}
+      hostId_(creation.hostId),
+      marker_(creation.marker),
+      column_(creation.column),
+      row_(creation.row),
+      column2_(creation.column2),
+      row2_(creation.row2),
+      pointValue_(creation.points),
+      unitId_(creation.unitId) {}
 
 bool Ship::IsActive() const {
     if (HasStatus(CAPTURED | DISABLED | DESTROYED)) return false;

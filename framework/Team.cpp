@@ -12,21 +12,21 @@ Team::~Team() {
 }
 
 static UnitSpec BlankSpec() {
-    UnitSpec spec{};
-    spec.group = -1;
-    spec.setupIndex = -1;
-    spec.race = -1;
-    return spec;
+    UnitSpec creation{};
+    creation.group = -1;
+    creation.setupIndex = -1;
+    creation.race = -1;
+    return creation;
 }
 
 bool Team::CreateUnit(const char* classCode, int marker, int column, int row, int column2, int row2, int extra) {
-    UnitSpec spec = BlankSpec();
-    spec.classCode = classCode;
-    spec.extra = extra;
-    return CreateUnitAt(spec, marker, column, row, column2, row2);
+    UnitSpec creation = BlankSpec();
+    creation.classCode = classCode;
+    creation.extra = extra;
+    return CreateUnitAt(creation, marker, column, row, column2, row2);
 }
 
-bool Team::CreateUnitAt(UnitSpec& spec, int marker, int column, int row, int column2, int row2) {
+bool Team::CreateUnitAt(UnitSpec& creation, int marker, int column, int row, int column2, int row2) {
     const int m = marker & ~kMarkerByCell;
     if (m == 0) {
         if (column < 1) column = 1;
@@ -34,25 +34,25 @@ bool Team::CreateUnitAt(UnitSpec& spec, int marker, int column, int row, int col
         if (column2 < 1) column2 = column;
         if (row2 < 1) row2 = row;
     }
-    spec.race = race_;
-    spec.team = index_;
-    spec.marker = m;
-    spec.column = column - 1;
-    spec.row = row - 1;
-    spec.column2 = column2 - 1;
-    spec.row2 = row2 - 1;
-    spec.unitId = nextUnitId_;
-    spec.adopt = 0;
-    if (!AddUnit(spec)) return false;
+    creation.race = race_;
+    creation.team = index_;
+    creation.marker = m;
+    creation.column = column - 1;
+    creation.row = row - 1;
+    creation.column2 = column2 - 1;
+    creation.row2 = row2 - 1;
+    creation.unitId = nextUnitId_;
+    creation.adopt = 0;
+    if (!AddUnit(creation)) return false;
     ++nextUnitId_;
     return true;
 }
 
-bool Team::AddUnit(UnitSpec& spec) {
-    if (!Link().CreateUnit(spec)) return false;
-    if (spec.hostId == -1) return false;
-    ships_.push_back(new Ship(spec, index_, race_));
-    totalValue_ += spec.points;
+bool Team::AddUnit(UnitSpec& creation) {
+    if (!Link().CreateUnit(creation)) return false;
+    if (creation.hostId == -1) return false;
+    ships_.push_back(new Ship(creation, index_, race_));
+    totalValue_ += creation.points;
     return true;
 }
 
@@ -99,20 +99,20 @@ void Team::CreateGroup(int count, int budget, int /*kind*/, int preset, int para
         marker = 0;
     }
     for (int i = 0; i < count; ++i) {
-        UnitSpec spec = BlankSpec();
-        spec.classCode = nullptr;
-        spec.extra = 0;
-        spec.group = extra;
-        spec.points = preset;
-        spec.param = param;
-        spec.hostId = budget;
+        UnitSpec creation = BlankSpec();
+        creation.classCode = nullptr;
+        creation.extra = 0;
+        creation.group = extra;
+        creation.points = preset;
+        creation.param = param;
+        creation.hostId = budget;
         if (marker != 0) {
-            CreateUnitAt(spec, marker + i, column, row, column2, row2);
+            CreateUnitAt(creation, marker + i, column, row, column2, row2);
         } else {
             int dc = 0;
             int dr = 0;
             SpiralOffset(i, dc, dr);
-            CreateUnitAt(spec, 0, column + dc, row + dr, column2, row2);
+            CreateUnitAt(creation, 0, column + dc, row + dr, column2, row2);
         }
     }
 }

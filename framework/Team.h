@@ -25,7 +25,7 @@ class Team;
 
 class Ship {
 public:
-    Ship(const UnitSpec& spec, int team, int race);
+    Ship(const UnitSpec& creation, int team, int race);
 
     // Plain accessors.
     int GetTeam() const { return team_; }
@@ -102,8 +102,8 @@ public:
 
     // Creating units. Each returns true when the host accepted the unit.
     bool CreateUnit(const char* classCode, int marker, int column, int row, int column2, int row2, int extra);
-    bool CreateUnitAt(UnitSpec& spec, int marker, int column, int row, int column2, int row2);
-    bool AddUnit(UnitSpec& spec);
+    bool CreateUnitAt(UnitSpec& creation, int marker, int column, int row, int column2, int row2);
+    bool AddUnit(UnitSpec& creation);
     void CreateGroup(int count, int budget, int kind, int preset, int param, int marker, int column, int row,
                      int column2, int row2, int extra);
     void CreateGroupAt(int budget, int kind, int param, int marker, int column, int row, int column2, int row2,

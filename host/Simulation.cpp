@@ -330,7 +330,7 @@ private:
 
     // ---- requests (inside the plug-in's calls)
     void OnRequest(RawRequest& r);
-    void OnCreate(const UnitSpec& spec, UnitRecord& unit);
+    void OnCreate(const UnitSpec& creation, UnitRecord& unit);
 
     // ---- events
     bool Send(int code, HostHandle unit, int team, int v1, nlohmann::json fact);
@@ -438,10 +438,10 @@ nlohmann::json Simulation::DescribeHandle(HostHandle handle) {
     return nlohmann::json{{"handle", handle}};
 }
 
-void Simulation::OnCreate(const UnitSpec& spec, UnitRecord& unit) {
+void Simulation::OnCreate(const UnitSpec& creation, UnitRecord& unit) {
     if (unit.adopt) return;
-    if (spec.classCode == nullptr) {
-        const CatalogueEntry& pick = PickGroupClass(spec.hostId, world_);
+    if (creation.classCode == nullptr) {
+        const CatalogueEntry& pick = PickGroupClass(creation.hostId, world_);
         unit.chosenClass = pick.classCode;
         unit.points = pick.points;
     } else {
@@ -1060,11 +1060,11 @@ BattleOutcome PlayBattle(Plugin& plugin, const PlayOptions& options, const FactS
     return sim.Run();
 }
 
-void DrySetup(Plugin& plugin, const PlayOptions& options, const std::function<void(Battle& battle)>& inspect) {
+void DrySetup(Plugin& plugin, const PlayOptions& options, const std::function<void(Battle& battle)>& examine) {
     const FactSink none;
     Simulation sim(plugin, options, none);
     sim.SetUp();
-    inspect(sim.battle());
+    examine(sim.battle());
 }
 
 }  // namespace host

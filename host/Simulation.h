@@ -118,9 +118,9 @@ BattleOutcome PlayBattle(Plugin& plugin, const PlayOptions& options, const FactS
 
 // Sets a battle up as PlayBattle does (Initialize, placement with the
 // world's class and point answers, registration, the opening requests) and
-// hands the Battle to `inspect` before the first second; nothing more is
+// hands the Battle to `examine` before the first second; nothing more is
 // played. The plug-in must be freshly loaded.
-void DrySetup(Plugin& plugin, const PlayOptions& options, const std::function<void(Battle& battle)>& inspect);
+void DrySetup(Plugin& plugin, const PlayOptions& options, const std::function<void(Battle& battle)>& examine);
 
 // Result flag names ("RESULT_DESTROYED", ...) of every bit set, in bit order;
 // an unknown bit shows as "0x...".

@@ -227,17 +227,17 @@ void Battle::RequestCallback(RawRequest* request) {
     }
 }
 
-void Battle::CreateUnitCallback(UnitSpec* spec) {
+void Battle::CreateUnitCallback(UnitSpec* creation) {
     Battle* b = current_;
-    if (spec == nullptr) return;
+    if (creation == nullptr) return;
     if (b == nullptr) {
-        spec->hostId = -1;
+        creation->hostId = -1;
         return;
     }
     try {
-        b->HandleCreateUnit(*spec);
+        b->HandleCreateUnit(*creation);
     } catch (...) {
-        spec->hostId = -1;
+        creation->hostId = -1;
         if (!b->pending_) b->pending_ = std::current_exception();
     }
 }
@@ -334,34 +334,34 @@ void Battle::HandleRequest(RawRequest& raw) {
     log_.push_back({LogKind::Request, requests_.size() - 1});
 }
 
-void Battle::HandleCreateUnit(UnitSpec& spec) {
+void Battle::HandleCreateUnit(UnitSpec& creation) {
     const int nth = createCalls_++;
     UnitRecord sent;
     sent.created = true;
-    sent.hasClassCode = spec.classCode != nullptr;
-    if (sent.hasClassCode) sent.classCode = spec.classCode;
-    sent.team = spec.team;
-    sent.marker = spec.marker;
-    sent.column = spec.column;
-    sent.row = spec.row;
-    sent.column2 = spec.column2;
-    sent.row2 = spec.row2;
-    sent.unitId = spec.unitId;
-    sent.setupIndex = spec.setupIndex;
-    sent.adopt = spec.adopt != 0;
-    sent.race = spec.race;
-    sent.param = spec.param;
-    sent.group = spec.group;
-    sent.extra = spec.extra;
-    sent.presetPoints = spec.points;
-    sent.budget = spec.hostId;
-    sent.currentTeam = spec.team;
+    sent.hasClassCode = creation.classCode != nullptr;
+    if (sent.hasClassCode) sent.classCode = creation.classCode;
+    sent.team = creation.team;
+    sent.marker = creation.marker;
+    sent.column = creation.column;
+    sent.row = creation.row;
+    sent.column2 = creation.column2;
+    sent.row2 = creation.row2;
+    sent.unitId = creation.unitId;
+    sent.setupIndex = creation.setupIndex;
+    sent.adopt = creation.adopt != 0;
+    sent.race = creation.race;
+    sent.param = creation.param;
+    sent.group = creation.group;
+    sent.extra = creation.extra;
+    sent.presetPoints = creation.points;
+    sent.budget = creation.hostId;
+    sent.currentTeam = creation.team;
     sent.chosenClass = sent.adopt ? "ADOPT" : sent.hasClassCode ? sent.classCode : "GROUP";
 
     // An adoption of a unit the host reported completes that unit's record.
     UnitRecord* record = nullptr;
     if (sent.adopt) {
-        record = FindByHandle(spec.setupIndex);
+        record = FindByHandle(creation.setupIndex);
         if (record != nullptr && record->created) record = nullptr;  // adopted twice: a new record
     }
     if (record != nullptr) {
@@ -375,24 +375,24 @@ void Battle::HandleCreateUnit(UnitSpec& spec) {
         sent.registered = record->registered;
         *record = std::move(sent);
     } else {
-        if (sent.adopt) sent.handle = spec.setupIndex;
+        if (sent.adopt) sent.handle = creation.setupIndex;
         units_.push_back(std::move(sent));
         record = &units_.back();
     }
 
-    const bool refused = refuse_ && refuse_(spec, nth);
+    const bool refused = refuse_ && refuse_(creation, nth);
     if (refused) {
-        spec.hostId = -1;
+        creation.hostId = -1;
         record->refused = true;
         record->hostId = -1;
-        record->points = spec.points;
+        record->points = creation.points;
     } else {
         const auto it = points_.find(record->chosenClass);
         record->points = it != points_.end() ? it->second : 100;
         record->hostId = nextHostId_++;
-        if (creationHook_) creationHook_(spec, *record);
-        spec.points = record->points;
-        spec.hostId = record->hostId;
+        if (creationHook_) creationHook_(creation, *record);
+        creation.points = record->points;
+        creation.hostId = record->hostId;
     }
     std::size_t index = 0;
     while (&units_[index] != record) ++index;  // a deque is not contiguous: find the index

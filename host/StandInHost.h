@@ -200,7 +200,7 @@ struct InstallSet {
 
 class Battle {
 public:
-    using RefusePredicate = std::function<bool(const UnitSpec& spec, int nth)>;
+    using RefusePredicate = std::function<bool(const UnitSpec& creation, int nth)>;
     // Sees every request after the host's own answer is written into it
     // and before that answer is recorded: it may overwrite the answer. It
     // runs inside the plug-in's call, so it must not call the plug-in.
@@ -208,7 +208,7 @@ public:
     // Sees every accepted creation after the host's answer (class chosen,
     // points, host id); it may change the record's chosenClass and points,
     // and the points go back to the plug-in.
-    using CreationHook = std::function<void(const UnitSpec& spec, UnitRecord& unit)>;
+    using CreationHook = std::function<void(const UnitSpec& creation, UnitRecord& unit)>;
 
     // Loads the plug-in (see Plugin). Throws LoadError, or std::logic_error
     // when another Battle is alive.
@@ -362,12 +362,12 @@ public:
 
 private:
     static void RequestCallback(RawRequest* request);
-    static void CreateUnitCallback(UnitSpec* spec);
+    static void CreateUnitCallback(UnitSpec* creation);
     static void MessageCallback(TStringLayout* text, int kind, HostHandle unit);
     static int RandomCallback(int low, int high);
 
     void HandleRequest(RawRequest& raw);
-    void HandleCreateUnit(UnitSpec& spec);
+    void HandleCreateUnit(UnitSpec& creation);
     void HandleMessage(const TStringLayout* text, int kind, HostHandle unit);
 
     std::size_t BeginCall(std::string operation, std::string arguments);

@@ -270,7 +270,7 @@ TEST_F(Dorran1, ArrivalWithoutAMoveShowsNothing) {
 }
 
 TEST_F(Dorran1, NamesShiftWhenTheHostRefusesAUnit) {
-    battle.RefuseWhen([](const UnitSpec& spec, int) { return spec.classCode && std::string(spec.classCode) == "O-CA1"; });
+    battle.RefuseWhen([](const UnitSpec& creation, int) { return creation.classCode && std::string(creation.classCode) == "O-CA1"; });
     battle.Setup();
     ASSERT_EQ(battle.UnitCount(kPirates), 8);
     EXPECT_EQ(battle.Name(battle.Unit(kPirates, 1).handle), "Jolly Roger");  // Grim Salt's ship

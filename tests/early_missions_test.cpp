@@ -487,7 +487,7 @@ TEST(Dorran5, ThreeSetupUnitsMeetAnEqualGroup) {
 
 TEST(Dorran5, PlayerUnitWithoutAnOpponentGetsNoOrder) {
     auto b = StartDorran5({{"F-CA", 100}, {"F-DD", 100}, {"F-FF", 100}}, 100, 5,
-                          [](const UnitSpec& spec, int) { return spec.classCode == nullptr && spec.marker == 17; });
+                          [](const UnitSpec& creation, int) { return creation.classCode == nullptr && creation.marker == 17; });
     ASSERT_EQ(b->UnitCount(kEnemyTeam), 2);
     EXPECT_EQ(b->OrderTarget(Player(*b, 0)), Enemy(*b, 0));
     EXPECT_EQ(b->OrderTarget(Player(*b, 1)), Enemy(*b, 1));

@@ -53,14 +53,14 @@ void OnRequest(HostRequest* r) {
     rec->requests.push_back({r->code, r->unit, r->column, r->row, r->first, r->second, r->third, r->fourth, r->value,
                              Narrow(r->text), r->name ? r->name : ""});
 }
-void OnCreate(UnitSpec* spec) {
+void OnCreate(UnitSpec* creation) {
     if (rec->refuseAll) {
-        spec->hostId = -1;
+        creation->hostId = -1;
     } else {
-        spec->points = rec->points;
-        spec->hostId = rec->nextHostId++;
+        creation->points = rec->points;
+        creation->hostId = rec->nextHostId++;
     }
-    rec->created.push_back(*spec);
+    rec->created.push_back(*creation);
 }
 void OnMessage(tString* text, int kind, HostHandle) { rec->messages.emplace_back(Narrow(*text), kind); }
 int OnRandom(int low, int high) {
@@ -608,15 +608,15 @@ TEST_F(Framework, SetupUnitsByCellFanOutInSlotMode) {
     };
     Start();
     ASSERT_EQ(rec->created.size(), 3u);
-    for (const UnitSpec& spec : rec->created) EXPECT_EQ(spec.marker, 0);
+    for (const UnitSpec& creation : rec->created) EXPECT_EQ(creation.marker, 0);
     // Marker H (2) stands at (3, 3); its second cell is not on the map, so
     // it falls back to the cell. k stays 3: rows move by -1 (the third fan
     // offset); the second unit one column left, the third one right.
     const std::vector<std::pair<int, int>> cells = {{3, 2}, {2, 2}, {4, 2}};
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        const UnitSpec& spec = rec->created[i];
-        EXPECT_EQ(std::make_pair(spec.column + 1, spec.row + 1), cells[i]) << i;
-        EXPECT_EQ(std::make_pair(spec.column2 + 1, spec.row2 + 1), cells[i]) << i;
+        const UnitSpec& creation = rec->created[i];
+        EXPECT_EQ(std::make_pair(creation.column + 1, creation.row + 1), cells[i]) << i;
+        EXPECT_EQ(std::make_pair(creation.column2 + 1, creation.row2 + 1), cells[i]) << i;
     }
 }
 
@@ -817,11 +817,11 @@ TEST_F(Framework, MissingCallbacksAreNeverCalled) {
     EXPECT_EQ(battle.Ask(1, 2), 0);
     EXPECT_EQ(battle.Random(4, 9), 4);
     Team* player = probe->GetTeam(0);
-    UnitSpec spec{};
-    spec.points = 50;
-    spec.hostId = 1;
+    UnitSpec creation{};
+    creation.points = 50;
+    creation.hostId = 1;
     Link().createUnitFn = [](UnitSpec*) {};
-    ASSERT_TRUE(player->AddUnit(spec));
+    ASSERT_TRUE(player->AddUnit(creation));
     Ship* ship = player->At(0);
     EXPECT_EQ(ship->SetStock(1, 10, 10), 0);
     EXPECT_EQ(ship->GetCondition(), 0.0f);

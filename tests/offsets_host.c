@@ -85,16 +85,16 @@ static void OnRequest(void *request) {
     if (s->code == 32) SetI32(request, 28, 1); /* difficulty */
 }
 
-static void OnCreateUnit(void *spec) {
+static void OnCreateUnit(void *creation) {
     struct Unit *u = &units[unitCount];
-    const char *cls = (const char *)Ptr(spec, 0);
+    const char *cls = (const char *)Ptr(creation, 0);
     snprintf(u->cls, sizeof u->cls, "%s", cls ? cls : "");
-    u->marker = I32(spec, 16);
-    u->team = I32(spec, 36);
-    u->unitId = I32(spec, 40);
+    u->marker = I32(creation, 16);
+    u->team = I32(creation, 36);
+    u->unitId = I32(creation, 40);
     u->handle = 5000 + unitCount;
-    SetI32(spec, 12, 100);           /* point value */
-    SetI32(spec, 68, unitCount + 1); /* host id */
+    SetI32(creation, 12, 100);           /* point value */
+    SetI32(creation, 68, unitCount + 1); /* host id */
     ++unitCount;
 }
 

@@ -1,5 +1,5 @@
 // scrhost: loads mission plug-ins through their binary interface, as the
-// game does, and inspects, plays, chains, checks and sweeps them.
+// game does, and shows, plays, chains, checks and sweeps them.
 #include <unistd.h>
 
 #include <iostream>

@@ -12,7 +12,7 @@ MissionText kText{
     /* 0 */ "New Beginnings (Dorran1)",
     /* 1 */ "Welcome, captain. This is one of the first campaign missions you should play: a test of your combat "
             "skills against a real enemy ship.\n\n"
-            "Capture the enemy instead of destroying it and you earn a special bonus of 300 points.\n\n"
+            "Capture the enemy instead of destroying it and you earn an extra bonus of 300 points.\n\n"
             "Outcome points for this mission are inflated to get your career going: Astounding Victory 150, "
             "Victory 80, Draw 20, Defeat 0, Devastating Defeat -5.\n\n"
             "Good hunting! Then look up the Starlane Irregulars and the Deep Void Society, the fan groups behind "

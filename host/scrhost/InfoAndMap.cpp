@@ -100,7 +100,7 @@ std::string Cell(int column, int row) { return std::to_string(column) + "," + st
 }  // namespace
 
 int Info(const std::string& file) {
-    return Guarded(file, "while being inspected", [&] {
+    return Guarded(file, "while being examined", [&] {
         host::Settings settings{};
         std::string settingsTitle;
         bool settingsOk = false;
