@@ -25,32 +25,32 @@ void BM_OnEventNoOp(benchmark::State& state) {
 }
 BENCHMARK(BM_OnEventNoOp);
 
-// The taunt timer in its steady state: each event shows a message and
-// restarts the timer (two callbacks into the host).
-void BM_OnEventTimer(benchmark::State& state) {
-    host::Battle battle(kPlugin);
+// The taunt timer's event once the cycle has reached its repeated last
+// taunt: each event shows a message and restarts the timer.
+HostEvent SteadyTimer(host::Battle& battle) {
     battle.Setup();
-    for (int i = 0; i < 10; ++i) battle.Timer();  // past the sequence, into the repeated taunt
+    for (int i = 0; i < 10; ++i) battle.Timer();
     HostEvent event{};
     event.code = EV_TIMER;
     event.unit = 13;
     event.team = NO_UNIT_TEAM;
+    return event;
+}
+
+// Through the stand-in host, which records the message and the request.
+void BM_OnEventTimer(benchmark::State& state) {
+    host::Battle battle(kPlugin);
+    HostEvent event = SteadyTimer(battle);
     for (auto _ : state) benchmark::DoNotOptimize(host::slot::OnEvent(battle.script(), &event));
 }
 BENCHMARK(BM_OnEventTimer);
 
-// The same timer event with callbacks that do nothing: the plug-in's own
-// share of the cost, without the stand-in host's recording.
+// With callbacks that do nothing: the plug-in's own share of the cost.
 void BM_OnEventTimerBareHost(benchmark::State& state) {
     host::Battle battle(kPlugin);
-    battle.Setup();
-    for (int i = 0; i < 10; ++i) battle.Timer();
+    HostEvent event = SteadyTimer(battle);
     host::slot::SetRequestFn(battle.script(), [](host::RawRequest*) {});
     host::slot::SetMessageFn(battle.script(), [](TStringLayout*, int, HostHandle) {});
-    HostEvent event{};
-    event.code = EV_TIMER;
-    event.unit = 13;
-    event.team = NO_UNIT_TEAM;
     for (auto _ : state) benchmark::DoNotOptimize(host::slot::OnEvent(battle.script(), &event));
 }
 BENCHMARK(BM_OnEventTimerBareHost);

@@ -96,10 +96,8 @@ void MissionScript::PlaceSetupUnits(MissionSetup& setup) {
         unit.team = mission.playerTeam;
         if (!mission.AcceptSetupUnit(unit)) continue;
 
-        UnitSpec creation{};
+        UnitSpec creation = BlankCreation();
         creation.classCode = unit.classCode;
-        creation.extra = 0;
-        creation.group = -1;
         creation.setupIndex = j;
         if (unit.marker > 0) {
             ++k;
@@ -130,18 +128,7 @@ bool MissionScript::BindUnit(int teamIndex, int unitId, HostHandle handle) {
 
     Ship* ship = team->FindByUnitId(unitId);
     if (ship == nullptr) {
-        UnitSpec creation{};
-        creation.classCode = nullptr;
-        creation.group = -1;
-        creation.marker = 0;
-        creation.column = creation.row = creation.column2 = creation.row2 = -1;
-        creation.extra = 0;
-        creation.team = teamIndex;
-        creation.unitId = unitId;
-        creation.setupIndex = handle;
-        creation.adopt = 1;
-        creation.race = team->GetRace();
-        if (!team->AddUnit(creation)) return setupDone;
+        if (!team->AdoptUnit(unitId, handle)) return setupDone;
         ship = team->FindByUnitId(unitId);
         if (ship == nullptr) return setupDone;
     }

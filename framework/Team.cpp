@@ -11,7 +11,7 @@ Team::~Team() {
     for (Ship* ship : ships_) delete ship;
 }
 
-static UnitSpec BlankSpec() {
+UnitSpec BlankCreation() {
     UnitSpec creation{};
     creation.group = -1;
     creation.setupIndex = -1;
@@ -20,7 +20,7 @@ static UnitSpec BlankSpec() {
 }
 
 bool Team::CreateUnit(const char* classCode, int marker, int column, int row, int column2, int row2, int extra) {
-    UnitSpec creation = BlankSpec();
+    UnitSpec creation = BlankCreation();
     creation.classCode = classCode;
     creation.extra = extra;
     return CreateUnitAt(creation, marker, column, row, column2, row2);
@@ -46,6 +46,17 @@ bool Team::CreateUnitAt(UnitSpec& creation, int marker, int column, int row, int
     if (!AddUnit(creation)) return false;
     ++nextUnitId_;
     return true;
+}
+
+bool Team::AdoptUnit(int unitId, HostHandle handle) {
+    UnitSpec creation = BlankCreation();
+    creation.column = creation.row = creation.column2 = creation.row2 = -1;
+    creation.team = index_;
+    creation.unitId = unitId;
+    creation.setupIndex = handle;
+    creation.adopt = 1;
+    creation.race = race_;
+    return AddUnit(creation);
 }
 
 bool Team::AddUnit(UnitSpec& creation) {
@@ -99,9 +110,7 @@ void Team::CreateGroup(int count, int budget, int /*kind*/, int preset, int para
         marker = 0;
     }
     for (int i = 0; i < count; ++i) {
-        UnitSpec creation = BlankSpec();
-        creation.classCode = nullptr;
-        creation.extra = 0;
+        UnitSpec creation = BlankCreation();
         creation.group = extra;
         creation.points = preset;
         creation.param = param;

@@ -104,6 +104,9 @@ public:
     bool CreateUnit(const char* classCode, int marker, int column, int row, int column2, int row2, int extra);
     bool CreateUnitAt(UnitSpec& creation, int marker, int column, int row, int column2, int row2);
     bool AddUnit(UnitSpec& creation);
+    // Binds a host unit the plug-in never asked for, through the create-unit
+    // callback with the adopt flag; nextUnitId is not used up.
+    bool AdoptUnit(int unitId, HostHandle handle);
     void CreateGroup(int count, int budget, int kind, int preset, int param, int marker, int column, int row,
                      int column2, int row2, int extra);
     void CreateGroupAt(int budget, int kind, int param, int marker, int column, int row, int column2, int row2,
@@ -147,6 +150,10 @@ private:
     float scoreZariru_[kTeamCount];
     bool left_ = false;
 };
+
+// A creation record with nothing filled in: no class, no group, not a
+// setup unit, no race.
+UnitSpec BlankCreation();
 
 // Cells of a group laid without a marker: the n-th unit's offset from the
 // centre, walking the square spiral outwards.

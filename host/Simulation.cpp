@@ -279,7 +279,6 @@ struct SimUnit {
     float x = 1, y = 1;                  // cell, counted from 1
     float damage = 0;                    // percent
     bool destroyed = false, disabled = false, captured = false, withdrawn = false;
-    int mask = 0;
     HostHandle orderTarget = 0;
     HostHandle chosenTarget = 0;         // the nearest enemy, refreshed every few seconds
     int retargetAt = 0;
@@ -334,7 +333,7 @@ private:
 
     // ---- events
     bool Send(int code, HostHandle unit, int team, int v1, nlohmann::json fact);
-    bool Watches(const SimUnit& u, int code) const { return (u.mask & code) != 0; }
+    bool Watches(const SimUnit& u, int code) const { return battle_.Watches(u.handle, code); }
     bool Active(const SimUnit& u) const {
         return !u.destroyed && !u.disabled && !u.captured && !u.withdrawn && !left_[Team(u)];
     }
@@ -469,12 +468,8 @@ void Simulation::OnRequest(RawRequest& r) {
         case REQ_ASK:
             r.first = options_.askAnswer ? *options_.askAnswer : Roll(0, 1);
             break;
-        case REQ_SET_EVENT_MASK:
-            if (u != nullptr) u->mask = r.first;
-            break;
         case REQ_MOVE_TO:
             if (u != nullptr) {
-                u->mask = r.first;
                 u->moving = true;
                 u->destX = static_cast<float>(r.column + 1);
                 u->destY = static_cast<float>(r.row + 1);

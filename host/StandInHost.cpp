@@ -274,6 +274,7 @@ void Battle::RethrowPending() {
 }
 
 void Battle::HandleRequest(RawRequest& raw) {
+    if (raw.code == REQ_SET_EVENT_MASK || raw.code == REQ_MOVE_TO) eventMasks_[raw.unit] = raw.first;
     Request r;
     r.code = raw.code;
     r.codeName = RequestName(raw.code);
@@ -676,8 +677,8 @@ std::optional<Request> Battle::LastRequest(int code, HostHandle unit) const {
 }
 
 int Battle::EventMask(HostHandle unit) const {
-    const auto r = LastRequest(REQ_SET_EVENT_MASK, unit);
-    return r ? r->first : 0;
+    const auto it = eventMasks_.find(unit);
+    return it != eventMasks_.end() ? it->second : 0;
 }
 
 std::optional<HostHandle> Battle::OrderTarget(HostHandle unit) const {

@@ -352,7 +352,9 @@ public:
 
     // Per-unit state derived from the requests.
     std::optional<Request> LastRequest(int code, HostHandle unit) const;
-    int EventMask(HostHandle unit) const;        // last REQ_SET_EVENT_MASK, 0 if none
+    // The mask last sent for the unit (REQ_SET_EVENT_MASK, or REQ_MOVE_TO,
+    // whose `first` is the unit's mask with EV_ARRIVED added); 0 if none.
+    int EventMask(HostHandle unit) const;
     bool Watches(HostHandle unit, int eventCode) const { return (EventMask(unit) & eventCode) != 0; }
     std::optional<HostHandle> OrderTarget(HostHandle unit) const;  // last REQ_ORDER with first 0
     std::optional<std::string> Name(HostHandle unit) const;        // last REQ_SET_NAME
@@ -389,6 +391,7 @@ private:
     float range_ = 10.0f;
     std::map<std::pair<HostHandle, HostHandle>, float> ranges_;
     std::map<HostHandle, float> conditions_;
+    std::map<HostHandle, int> eventMasks_;
     std::map<HostHandle, std::pair<int, int>> positions_;
     int askAnswer_ = 0;
     std::optional<int> stockAnswer_;

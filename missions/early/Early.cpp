@@ -20,18 +20,16 @@ void NameTable(Team* team, std::span<const Unit> units, int from) {
 }
 
 void RunTimerStep(BattleState& battle, std::span<const TimerStep> steps, bool repeatLast, int& step) {
-    if (steps.empty() || step < 0) return;
-    const bool last = step >= static_cast<int>(steps.size()) - 1;
-    if (step >= static_cast<int>(steps.size())) {
-        if (!repeatLast) return;
-        step = static_cast<int>(steps.size()) - 1;
-    }
+    // A repeating cycle never moves past its last step; one that does not
+    // repeat falls silent once past it.
+    const int last = static_cast<int>(steps.size()) - 1;
+    if (step < 0 || step > last) return;
     const TimerStep& s = steps[static_cast<std::size_t>(step)];
     battle.ShowMessage(s.text, MSG_SHORT, nullptr);
     if (s.sound != 0 && s.soundFirst) battle.PlaySound(s.sound);
     battle.SetTimer(kStoryTimer, s.restart);
     if (s.sound != 0 && !s.soundFirst) battle.PlaySound(s.sound);
-    if (!(last && repeatLast)) ++step;
+    if (!(repeatLast && step == last)) ++step;
 }
 
 void EarlyMission::FillSettings(MissionSettings& settings) {
